@@ -8,30 +8,30 @@
 #include <functional>
 
 enum class DialogKind {
-    ErrorBox,        // system message box, error, OK
-    InfoBox,         // system message box, information, OK
-    ConfirmBox,      // system message box, confirmation, Yes/No
-    ErrorDialog,     // the program's own dialog (TFormDialogs), error, OK
-    InfoDialog,      // the program's own dialog, information, OK
-    QuestionDialog,  // the program's own dialog, Ja/Nein
-    OpenFile,        // file dialog: caption, folder, filter -> path
-    SaveFile,        // file dialog: caption, folder, filter -> path
-    InputText,       // input prompt: caption, prompt text, initial value -> text
-    Color,           // colour dialog: initial colour as "#rrggbb" -> colour
+    ErrorBox,       // system message box, error, OK
+    InfoBox,        // system message box, information, OK
+    ConfirmBox,     // system message box, confirmation, Yes/No
+    ErrorDialog,    // the program's own dialog (TFormDialogs), error, OK
+    InfoDialog,     // the program's own dialog, information, OK
+    QuestionDialog, // the program's own dialog, Ja/Nein
+    OpenFile,       // file dialog: caption, folder, filter -> path
+    SaveFile,       // file dialog: caption, folder, filter -> path
+    InputText,      // input prompt: caption, prompt text, initial value -> text
+    Color,          // colour dialog: initial colour as "#rrggbb" -> colour
 };
 
 struct DialogRequest {
     DialogKind kind;
-    QString text;     // message, or the prompt
-    QString caption;  // window title for file dialogs and prompts
-    QString folder;   // start folder of file dialogs
-    QString filter;   // file dialog filter, Qt syntax
-    QString initial;  // initial value of prompts and colour dialogs
+    QString text;    // message, or the prompt
+    QString caption; // window title for file dialogs and prompts
+    QString folder;  // start folder of file dialogs
+    QString filter;  // file dialog filter, Qt syntax
+    QString initial; // initial value of prompts and colour dialogs
 };
 
 struct DialogAnswer {
-    bool accepted = false;  // OK/Yes/Ja chosen
-    QString text;           // chosen path, typed text or colour
+    bool accepted = false; // OK/Yes/Ja chosen
+    QString text;          // chosen path, typed text or colour
 };
 
 using DialogHook = std::function<DialogAnswer(const DialogRequest&)>;
@@ -42,5 +42,5 @@ void SetDialogHook(DialogHook hook);
 DialogAnswer RunDialog(const DialogRequest& request);
 
 using ClockHook = std::function<QDateTime()>;
-void SetClockHook(ClockHook hook);  // empty: the real clock
+void SetClockHook(ClockHook hook); // empty: the real clock
 QDateTime Now();

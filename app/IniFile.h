@@ -15,10 +15,10 @@ public:
     IniFile& operator=(const IniFile&) = delete;
 
     const QString& path() const { return path_; }
-    bool loaded() const { return loaded_; }  // false: file missing or unreadable (empty content)
+    bool loaded() const { return loaded_; } // false: file missing or unreadable (empty content)
 
     QString ReadString(const QString& section, const QString& key, const QString& def = {}) const;
-    int ReadInteger(const QString& section, const QString& key, int def) const;  // lenient
+    int ReadInteger(const QString& section, const QString& key, int def) const; // lenient
     bool ReadBool(const QString& section, const QString& key, bool def) const;  // non-zero = true
     bool HasKey(const QString& section, const QString& key) const;
     QStringList Sections() const;
@@ -26,7 +26,7 @@ public:
 
     void WriteString(const QString& section, const QString& key, const QString& value);
     void WriteInteger(const QString& section, const QString& key, int value);
-    void WriteBool(const QString& section, const QString& key, bool value);  // "1" / "0"
+    void WriteBool(const QString& section, const QString& key, bool value); // "1" / "0"
     void DeleteKey(const QString& section, const QString& key);
     void EraseSection(const QString& section);
 

@@ -11,6 +11,8 @@ public:
         : QObject(parent), Strings(std::move(strings)) {
         setObjectName(name);
     }
-    QString at(int index) const { return index >= 0 && index < Strings.size() ? Strings[index] : QString(); }
+    QString at(int index) const {
+        return index >= 0 && index < Strings.size() ? Strings[index] : QString();
+    }
     QStringList Strings;
 };

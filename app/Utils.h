@@ -47,3 +47,8 @@ QString FindProgram(const QString& name, const QString& folder = QString());
 void ShowErrorDialog(const QString& text);
 void ShowInfoDialog(const QString& text);
 bool AskQuestionDialog(const QString& text);
+
+// Byte-text variants for the hot decoding path (same rules as ReadNumber / ReadInt).
+#include <string_view>
+double ReadNumberAscii(std::string_view text);
+int ReadIntAscii(std::string_view text);

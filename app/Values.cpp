@@ -14,10 +14,10 @@ bool VelaHeaderSeen = false;
 static bool watchCleared = false;
 
 static const char* const kNames[MeasuredValueCount + 1] = {
-    "", "O2", "CO2", "CO", "NO", "NO2", "NOx", "SO2", "TLUFT", "TGAS", "Lambda", "Eta", "P", "Qa",
-    "O2Ref"};
+    "",      "O2",   "CO2",    "CO",  "NO", "NO2", "NOx",  "SO2",
+    "TLUFT", "TGAS", "Lambda", "Eta", "P",  "Qa",  "O2Ref"};
 
-const double MgFactor[MeasuredValueCount + 1] = {1.0, 1.0, 1.0,  1.25, 1.34, 2.05, 2.05, 2.86,
+const double MgFactor[MeasuredValueCount + 1] = {1.0, 1.0, 1.0, 1.25, 1.34, 2.05, 2.05, 2.86,
                                                  1.0, 1.0, 1.0, 1.0,  1.0,  1.0,  1.0};
 const bool RefToO2[MeasuredValueCount + 1] = {false, false, false, true,  true,  true,  true, true,
                                               false, false, false, false, false, false, false};
@@ -40,8 +40,7 @@ void ResetNoDataTicks() {
 
 void NoDataWatchStep() {
     NoDataLimit = DeviceType == 1 ? 1200 : 100;
-    if (NoDataTicks < NoDataLimit)
-        ++NoDataTicks;
+    if (NoDataTicks < NoDataLimit) ++NoDataTicks;
     if (NoDataTicks >= NoDataLimit && !watchCleared) {
         ClearValues();
         watchCleared = true;
@@ -49,18 +48,15 @@ void NoDataWatchStep() {
 }
 
 double MgConvert(int mv, double x) {
-    if (!Settings.MG || mv < 0 || mv > MeasuredValueCount)
-        return x;
+    if (!Settings.MG || mv < 0 || mv > MeasuredValueCount) return x;
     return x * MgFactor[mv];
 }
 
 Referred ReferToO2(int mv, double x) {
     (void)mv;
-    if (!CurrentValues.Present[mvO2] || CurrentValues.Values[mvO2] >= 20.0)
-        return {x, false};
+    if (!CurrentValues.Present[mvO2] || CurrentValues.Values[mvO2] >= 20.0) return {x, false};
     double factor = (21.0 - Settings.Bezugo2) / (21.0 - CurrentValues.Values[mvO2]);
-    if (!Settings.BONUS && factor < 1.0)
-        factor = 1.0;
+    if (!Settings.BONUS && factor < 1.0) factor = 1.0;
     return {x * factor, true};
 }
 

@@ -31,8 +31,8 @@ struct ValueRecord {
 
 extern ValueRecord CurrentValues;
 extern ValueRecord PendingValues;
-extern int DeviceType;   // 0 none, 1..9 the device list
-extern int NoDataTicks;  // acquisition ticks since the last accepted telegram
+extern int DeviceType;  // 0 none, 1..9 the device list
+extern int NoDataTicks; // acquisition ticks since the last accepted telegram
 extern int NoDataLimit;
 
 // "O2", "CO2", ... "Qa" for 1..13; "O2Ref" for 14 (it has no list name); "" for 0.
@@ -60,4 +60,4 @@ constexpr int VelaMaxColumns = 64;
 extern std::array<int, VelaMaxColumns> VelaColumnMap;
 extern bool VelaHeaderSeen;
 
-void ResetValueState();  // record, DeviceType, counters and decoder state back to start (tests)
+void ResetValueState(); // record, DeviceType, counters and decoder state back to start (tests)

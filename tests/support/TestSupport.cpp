@@ -18,7 +18,9 @@ DialogRecorder::DialogRecorder() {
     });
 }
 
-DialogRecorder::~DialogRecorder() { SetDialogHook({}); }
+DialogRecorder::~DialogRecorder() {
+    SetDialogHook({});
+}
 
 QStringList DialogRecorder::texts() const {
     QStringList out;
@@ -49,13 +51,14 @@ TempProgramFolder::~TempProgramFolder() {
     ResetGlobalState();
 }
 
-QString TempProgramFolder::path() const { return dir_->path() + "/"; }
+QString TempProgramFolder::path() const {
+    return dir_->path() + "/";
+}
 
 void TempProgramFolder::write(const QString& name, const QByteArray& content) const {
     QDir(dir_->path()).mkpath(QFileInfo(name).path());
     QFile f(path() + name);
-    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        f.write(content);
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate)) f.write(content);
 }
 
 QByteArray TempProgramFolder::read(const QString& name) const {
@@ -67,13 +70,16 @@ bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
     QElapsedTimer t;
     t.start();
     while (!done()) {
-        if (t.elapsed() > timeoutMs)
-            return done();
+        if (t.elapsed() > timeoutMs) return done();
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         QThread::msleep(2);
     }
     return true;
 }
 
-QString BinDir() { return QString(KURIM_BIN_DIR) + "/"; }
-QString SourceDir() { return QString(KURIM_SOURCE_DIR) + "/"; }
+QString BinDir() {
+    return QString(KURIM_BIN_DIR) + "/";
+}
+QString SourceDir() {
+    return QString(KURIM_SOURCE_DIR) + "/";
+}

@@ -19,7 +19,7 @@ public:
     std::vector<DialogRequest> requests;
     std::deque<DialogAnswer> answers;
     DialogAnswer defaultAnswer;
-    QStringList texts() const;  // the text of every request, in order
+    QStringList texts() const; // the text of every request, in order
 };
 
 // A fresh program folder (a temporary directory, with the delivered data files copied in when
@@ -29,7 +29,7 @@ class TempProgramFolder {
 public:
     explicit TempProgramFolder(bool withData = true);
     ~TempProgramFolder();
-    QString path() const;  // with trailing "/"
+    QString path() const; // with trailing "/"
     QString file(const QString& name) const { return path() + name; }
     void write(const QString& name, const QByteArray& content) const;
     QByteArray read(const QString& name) const;
@@ -41,5 +41,5 @@ private:
 // Runs the event loop until `done` returns true or `timeoutMs` passes; returns done().
 bool WaitFor(const std::function<bool()>& done, int timeoutMs = 5000);
 
-QString BinDir();     // the build's program folder (executables and data)
-QString SourceDir();  // the source tree
+QString BinDir();    // the build's program folder (executables and data)
+QString SourceDir(); // the source tree
