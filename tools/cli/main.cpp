@@ -9,9 +9,13 @@ static std::vector<CliCommand>& Registry() {
     return commands;
 }
 
-CliRegistrar::CliRegistrar(CliCommand command) { Registry().push_back(command); }
+CliRegistrar::CliRegistrar(CliCommand command) {
+    Registry().push_back(command);
+}
 
-const std::vector<CliCommand>& CliCommands() { return Registry(); }
+const std::vector<CliCommand>& CliCommands() {
+    return Registry();
+}
 
 static void Usage() {
     std::fprintf(stderr, "usage: kurim-cli COMMAND [options]\n");
@@ -29,8 +33,7 @@ int main(int argc, char** argv) {
     }
     const QString name = args.takeFirst();
     for (const auto& c : CliCommands())
-        if (name == QLatin1String(c.name))
-            return c.run(args);
+        if (name == QLatin1String(c.name)) return c.run(args);
     std::fprintf(stderr, "kurim-cli: unknown command '%s'\n", qPrintable(name));
     Usage();
     return 2;
