@@ -1,6 +1,7 @@
 // Reading and writing language files, splitting entries, property words.
 #include "language/Language.h"
 #include "support/TestSupport.h"
+#include "tests/language/QtPrint.h"
 #include <QFile>
 #include <gtest/gtest.h>
 

@@ -3,6 +3,7 @@
 #include "app/IniFile.h"
 #include "language/Language.h"
 #include "support/TestSupport.h"
+#include "tests/language/QtPrint.h"
 #include <QDir>
 #include <gtest/gtest.h>
 

@@ -4,6 +4,7 @@
 #include "language/ui/Formlang.h"
 #include "language/ui/Translate.h"
 #include "support/TestSupport.h"
+#include "tests/language/QtPrint.h"
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <gtest/gtest.h>

@@ -5,6 +5,7 @@
 #include "language/Language.h"
 #include "language/ui/Translate.h"
 #include "support/TestSupport.h"
+#include "tests/language/QtPrint.h"
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
