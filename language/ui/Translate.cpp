@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QHash>
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -41,10 +42,13 @@ QList<QObject*> OwnedComponents(QWidget* window) {
     return out;
 }
 
-QObject* FindOwned(const QList<QObject*>& owned, const QString& name) {
+// Components by name without regard to case; the first one wins when names collide.
+QHash<QString, QObject*> OwnedByName(const QList<QObject*>& owned) {
+    QHash<QString, QObject*> byName;
     for (QObject* o : owned)
-        if (o->objectName().compare(name, Qt::CaseInsensitive) == 0) return o;
-    return nullptr;
+        if (const QString key = o->objectName().toCaseFolded(); !byName.contains(key))
+            byName.insert(key, o);
+    return byName;
 }
 
 // A page of a QTabWidget plays the part of a tab sheet.
@@ -133,14 +137,14 @@ QMenu* EmptyLanguageMenu(QWidget* mainWindow) {
 
 void ApplyTranslation(QWidget* window, const LanguageSection& section) {
     const QString base = FormBaseName(window->objectName());
-    const QList<QObject*> owned = OwnedComponents(window);
+    const QHash<QString, QObject*> owned = OwnedByName(OwnedComponents(window));
     for (const QString& line : section.lines) {
         const LanguageEntry e = SplitLanguageEntry(line);
         int n = -1;
         const LanguageProperty p = ParseLanguageProperty(e.property, &n);
         const QString v = LineBreaksFromPilcrow(e.value);
         if (p == LanguageProperty::Caption && e.component == base) window->setWindowTitle(v);
-        QObject* o = FindOwned(owned, e.component);
+        QObject* o = owned.value(e.component.toCaseFolded());
         if (!o) continue;
         switch (p) {
         case LanguageProperty::Caption:
