@@ -2,7 +2,7 @@
 // It prints the terminal's path on the first line of standard output, then answers commands
 // (lines ended by CR) until it is ended:
 //   V -> version; SF,2 and SR,9A000000 -> AOK; R,1 -> "Reboot", after a pause "CMD";
-//   F -> AOK and one scan line per simulated Wren; X -> AOK; E,0,<address> -> AOK for a known
+//   F -> AOK and one scan line per simulated Wren; X -> no answer; E,0,<address> -> AOK for a known
 //   address (ERR otherwise); I -> MLDP, then the Wren's channel telegrams, CR LF each.
 #include "DongleTelegrams.h"
 #include "Sim.h"
@@ -124,7 +124,9 @@ private:
         if (dataMode_) return; // everything else is data for the analyser
         if (cmd == "V") {
             Later(10, "MCHP BTLE v1.23 SIM\r\n");
-        } else if (cmd == "SF,2" || cmd == "SR,9A000000" || cmd == "X") {
+        } else if (cmd == "X") {
+            // stops scanning without a word
+        } else if (cmd == "SF,2" || cmd == "SR,9A000000") {
             Later(10, Ok("AOK"));
         } else if (cmd == "F") {
             Later(10, Ok("AOK"));
