@@ -156,10 +156,18 @@ bool TFormAktuell::eventFilter(QObject* watched, QEvent* event) {
         });
     } else if (event->type() == QEvent::Close) {
         if (!sub->isMaximized() && !sub->isMinimized()) normalRect_ = sub->geometry();
+        if (!normalRect_.isValid() && sub->mdiArea()) {
+            // Never shown in its normal size: remember a normal size that fits the frame.
+            const QSize area = sub->mdiArea()->viewport()->size();
+            normalRect_ = QRect(0, 0, std::max(area.width() * 3 / 4, 400),
+                                std::max(area.height() * 3 / 4, 300));
+        }
         Placement p;
         p.rect = normalRect_;
         p.state = sub->isMaximized() ? 2 : sub->isMinimized() ? 1 : 0;
         WritePlacement(PlacementStore::UserStore, "Aktuell", p);
+        // The window is released with its frame; the next "Anzeige" creates a new one.
+        if (FormAktuell == this) FormAktuell = nullptr;
     }
     return QWidget::eventFilter(watched, event);
 }

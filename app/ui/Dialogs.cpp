@@ -1,4 +1,5 @@
 #include "app/ui/Dialogs.h"
+#include "language/ui/Translate.h"
 #include <QApplication>
 #include <QFrame>
 #include <QGuiApplication>
@@ -87,6 +88,7 @@ TFormDialogs::TFormDialogs(QWidget* parent)
 }
 
 void TFormDialogs::Prepare(Kind kind, const QString& text) {
+    TranslateForm(this); // the button captions follow the chosen language
     LabelText->setText(text);
     LabelText->setWordWrap(false);
     LabelText->adjustSize();

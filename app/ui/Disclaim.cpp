@@ -46,6 +46,7 @@ TFormDisclaim::TFormDisclaim(QWidget* parent) : QDialog(parent) {
     resize(640, 480);
 
     LoadLanguage();
+    TranslateForm(this);
     const QString name = GermanLanguage ? "Disclaim_de.txt" : "Disclaim_en.txt";
     // The program folder first, then the current folder.
     QString path = FindFileNoCase(ProgramFolder, name);

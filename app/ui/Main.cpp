@@ -33,10 +33,7 @@ namespace {
 QAction* AddItem(QMenu* menu, const char* name, const QString& caption, const QString& hint = {}) {
     auto* a = new QAction(caption, menu);
     a->setObjectName(name);
-    if (!hint.isEmpty()) {
-        a->setToolTip(hint);
-        a->setStatusTip(hint);
-    }
+    if (!hint.isEmpty()) a->setToolTip(hint);
     menu->addAction(a);
     return a;
 }
@@ -44,10 +41,7 @@ QAction* AddItem(QMenu* menu, const char* name, const QString& caption, const QS
 QMenu* AddMenu(QMenuBar* bar, const char* name, const QString& caption, const QString& hint = {}) {
     QMenu* m = bar->addMenu(caption);
     m->menuAction()->setObjectName(name);
-    if (!hint.isEmpty()) {
-        m->menuAction()->setToolTip(hint);
-        m->menuAction()->setStatusTip(hint);
-    }
+    if (!hint.isEmpty()) m->menuAction()->setToolTip(hint);
     m->setToolTipsVisible(false);
     return m;
 }
@@ -240,6 +234,14 @@ void TFormMain::BuildMenus() {
     connect(MnNebeneinander, &QAction::triggered, MdiArea, &QMdiArea::tileSubWindows);
     connect(MnSymbole, &QAction::triggered, this, &TFormMain::ArrangeIcons);
     connect(MnAlleVerkleinern, &QAction::triggered, this, &TFormMain::MinimizeAll);
+    // Hints go to the status line; they are read when shown so that translated hints appear.
+    for (QMenu* m : {MenuDatei, MenuFenster, MenuSonder, MenuSprache, MenuHilfe})
+        connect(m, &QMenu::hovered, this, [this](QAction* a) {
+            QString caption = a->text();
+            caption.remove('&');
+            const QString hint = a->toolTip() == caption ? QString() : a->toolTip();
+            statusBar()->showMessage(hint);
+        });
     connect(MenuFenster, &QMenu::aboutToShow, this, &TFormMain::FillWindowList);
     connect(MnProfile, &QAction::triggered, this, [this] {
         if (children_.ShowProfiles) children_.ShowProfiles();
