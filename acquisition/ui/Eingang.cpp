@@ -185,8 +185,10 @@ void TFormEingang::BuildControls() {
     cbStop->setObjectName(QStringLiteral("cbStop"));
     BtExit = button(QStringLiteral("BtExit"), QString());
     BtExit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    BtExit->setToolTip(QStringLiteral("Schließen"));
     BtHilfe = button(QStringLiteral("BtHilfe"), QString());
     BtHilfe->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
+    BtHilfe->setToolTip(QStringLiteral("Hilfe"));
     for (QPushButton* b : {BtExit, BtHilfe}) {
         b->setIconSize(QSize(24, 24));
         b->setFixedSize(40, 36);
