@@ -42,6 +42,11 @@ int ReadInt(const QString& text) {
     if (i >= text.size()) return 0;
     std::string taken(1, char(text[i].unicode()));
     for (++i; i < text.size() && IsDigit(text[i]); ++i) {
+        // Leading zeros carry no value and must not push a small number out of range.
+        if (taken == "0")
+            taken.clear();
+        else if (taken == "-0")
+            taken = "-";
         taken.push_back(char(text[i].unicode()));
         if (taken.size() > 12) return 0; // far beyond 32 bits
     }

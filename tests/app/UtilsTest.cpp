@@ -22,6 +22,8 @@ TEST(Utils, ReadIntIsLenient) {
                                                  {"2147483647", 2147483647},
                                                  {"$7FFFFFFF", 2147483647},
                                                  {"$1G", 1},
+                                                 {"000000000000000000042", 42},
+                                                 {"-0000000000000007", -7},
                                                  {"ab$ff", 255}};
     for (auto [text, want] : cases)
         EXPECT_EQ(ReadInt(text), want) << text;
