@@ -1,9 +1,14 @@
 // KURIM: start-up and the message loop.
+#include "acquisition/Polling.h"
+#include "acquisition/ui/Eingang.h"
 #include "app/Global.h"
 #include "app/ui/Application.h"
 #include "app/ui/GuiDialogs.h"
 #include "app/ui/Main.h"
 #include "language/ui/Translate.h"
+#include "link/Dongle.h"
+#include "link/TcpBtle.h"
+#include "link/ui/FormTCP.h"
 
 int main(int argc, char** argv) {
     TApplication app(argc, argv);
@@ -19,6 +24,23 @@ int main(int argc, char** argv) {
     TFormMain main;
     QObject::connect(&main, &TFormMain::closed, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
+    auto* dongle = new TFormDongle(&main);
+    // The acquisition window opens the saved link as it is created and runs the polling loop
+    // from then on; the bridge client it drives is shared with the bridge test panel.
+    auto* bridge = new TBridgeClient(&main);
+    auto* eingang = new TFormEingang(dongle, bridge, &main);
+    auto* formTcp = new TFormTCP(bridge, &main);
+    formTcp->BridgeHost = eingang->Polling->BridgeHost;
+    formTcp->BridgePort = eingang->Polling->BridgePort;
+    main.setAcquisitionWindow(eingang);
+    MainLinks links;
+    links.EndBleMode = [eingang] { eingang->EndBleMode(); };
+    links.StopBridge = [eingang] { eingang->StopBridge(); };
+    links.CloseLink = [eingang] { eingang->CloseLink(); };
+    links.LinkConnected = [eingang] { return eingang->LinkConnected(); };
+    links.PortText = [eingang] { return eingang->PortText(); };
+    links.ShowBridgeWindow = [formTcp] { formTcp->exec(); };
+    main.SetLinks(std::move(links));
 
     // Settings are read once every long-lived window exists.
     LoadSettings();
