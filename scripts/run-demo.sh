@@ -1,6 +1,75 @@
 #!/usr/bin/env bash
-# Runs the program's main job on the simulated analyser: the simulator's live telegrams decoded.
+# Starts KURIM on a simulated analyser: kurim-sim sends a QAN Pilo's telegrams into a
+# pseudo-terminal, a demo program folder maps COM5 to it and chooses it in the acquisition
+# settings, and KURIM runs in that folder. Press "Anzeige" to watch the values.
+# Without a display the same polling loop runs in the terminal (kurim-cli monitor).
 set -euo pipefail
-BIN="${1:-build/bin}"
-echo "Simulated QAN Pilo, decoded live (Ctrl-C ends):"
-"$BIN/kurim-sim" --type 3 | "$BIN/kurim-cli" decode --type 3 --follow
+BIN="$(cd "${1:-build/bin}" && pwd)"
+shift || true # further arguments go to kurim (ENGLISH, -L...)
+ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+DEMO="$ROOT/demo"
+PORT=5
+TYPE=3 # QAN Pilo
+
+for exe in kurim-sim kurim-cli; do
+    [[ -x "$BIN/$exe" ]] || { echo "run-demo: $BIN/$exe is missing; build first (make)" >&2; exit 1; }
+done
+
+mkdir -p "$DEMO"
+# The delivered files (language files, table template, profiles, terms) beside the program.
+for f in "$BIN"/*; do
+    [[ -f "$f" && ! -x "$f" ]] && cp -f "$f" "$DEMO/"
+done
+[[ -d "$BIN/Hilfe" ]] && cp -rf "$BIN/Hilfe" "$DEMO/"
+mkdir -p "$DEMO/Daten"
+
+# The simulator's pseudo-terminal is reached through a fixed link, so Kurim.ini can name it.
+LINK="$DEMO/analyser-pty"
+"$BIN/kurim-sim" --type "$TYPE" --pty --link "$LINK" >"$DEMO/kurim-sim.out" 2>"$DEMO/kurim-sim.log" &
+SIM=$!
+trap 'kill "$SIM" 2>/dev/null || true; wait "$SIM" 2>/dev/null || true' EXIT
+for _ in $(seq 50); do
+    [[ -e "$LINK" ]] && break
+    sleep 0.1
+done
+[[ -e "$LINK" ]] || { echo "run-demo: the simulator did not start:" >&2; cat "$DEMO/kurim-sim.log" >&2; exit 1; }
+
+# Kurim.ini: COM5 is the simulator; the acquisition window opens it at start. Other keys of an
+# earlier run (language, configuration) are kept.
+INI="$DEMO/Kurim.ini"
+touch "$INI"
+python3 - "$INI" "$PORT" "$LINK" "$TYPE" <<'EOF'
+import configparser, sys
+path, port, link, devtype = sys.argv[1:]
+ini = configparser.ConfigParser(strict=False, interpolation=None)
+ini.optionxform = str  # keys keep their case; the program matches them without regard to it
+ini.read(path, encoding="cp1252")
+def section(name):  # section names match without regard to case, as in the program
+    for s in ini.sections():
+        if s.lower() == name.lower():
+            return ini[s]
+    ini.add_section(name)
+    return ini[name]
+def put(name, key, value):
+    sec = section(name)
+    for k in [k for k in sec if k.lower() == key.lower()]:
+        del sec[k]
+    sec[key] = str(value)
+put("Ports", f"COM{port}", link)
+for key, value in (("COMPORT", port), ("GERAET", devtype), ("Baudrate", 9600),
+                   ("TCP_ACTIVE", 0), ("WREN_MAC", ""), ("WREN_NAME", "")):
+    put("Eingang", key, value)
+with open(path, "w", encoding="cp1252", newline="\r\n") as f:
+    ini.write(f, space_around_delimiters=False)
+EOF
+
+if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
+    echo "run-demo: no display (DISPLAY and WAYLAND_DISPLAY are empty), so KURIM's windows cannot open."
+    echo "run-demo: showing the live values in the terminal instead (kurim-cli monitor, Ctrl-C ends)."
+    echo "run-demo: with a display, run: KURIM_HOME=$DEMO/ $BIN/kurim"
+    KURIM_HOME="$DEMO/" "$BIN/kurim-cli" monitor --port "COM$PORT" --type "$TYPE" || true
+    exit 0
+fi
+[[ -x "$BIN/kurim" ]] || { echo "run-demo: $BIN/kurim is missing; build first (make)" >&2; exit 1; }
+echo "run-demo: KURIM on the simulated QAN Pilo at COM$PORT ($LINK); press \"Anzeige\" for the values."
+KURIM_HOME="$DEMO/" "$BIN/kurim" "$@" || true

@@ -164,10 +164,14 @@ int RunMonitor(const QStringList& args) {
     QTimer watch; // signals cannot run Qt code: the flag is looked at from the event loop
     watch.setInterval(50);
     QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (stopRequested) QCoreApplication::quit();
-        if (!polling.Link.IsOpen) {
+        if (!stopRequested && !polling.Link.IsOpen) {
             std::fprintf(stderr, "kurim-cli monitor: the link was closed (device gone)\n");
             exitCode = 1;
+            stopRequested = true;
+        }
+        if (stopRequested) {
+            watch.stop();
+            display.stop();
             QCoreApplication::quit();
         }
     });
