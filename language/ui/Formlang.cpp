@@ -12,6 +12,8 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QSplitter>
+#include <QTextBlock>
+#include <QTextDocument>
 
 TFormlang* Formlang = nullptr;
 
@@ -22,6 +24,17 @@ QString DialogStart() {
     if (LanguageFile.isEmpty()) return ProgramFolder;
     if (LanguageFile.contains(QLatin1Char('/'))) return LanguageFile;
     return ProgramFolder + LanguageFile;
+}
+
+// The editor's lines as typed. toPlainText() would turn every non-breaking space into a plain
+// one and so change texts such as "10 %" on each update.
+QStringList MemoLines(const QPlainTextEdit* memo) {
+    const QTextDocument* doc = memo->document();
+    if (doc->isEmpty()) return {};
+    QStringList lines;
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
+        lines += b.text().split(QChar::LineSeparator);
+    return lines;
 }
 
 } // namespace
@@ -150,9 +163,7 @@ void TFormlang::UpdatenClick() {
         InfoBox(Meldungen->at(0));
         return;
     }
-    const QString text = Memo->toPlainText();
-    Translation.sections[row].lines =
-        text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
+    Translation.sections[row].lines = MemoLines(Memo);
     Modified = false;
 }
 

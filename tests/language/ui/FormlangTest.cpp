@@ -1,4 +1,5 @@
 // The language window: sections, editing, updating, deleting, opening and saving.
+#include "app/Ansi.h"
 #include "app/Global.h"
 #include "language/Language.h"
 #include "language/ui/Formlang.h"
@@ -167,4 +168,20 @@ TEST_F(FormlangTest, LaysOutListBesideTheEditor) {
     EXPECT_LT(list.right(), memoBox.left());
     EXPECT_GT(memoBox.width(), list.width());
     EXPECT_GT(list.height(), 300);
+}
+
+TEST_F(FormlangTest, UpdatingKeepsEveryCharacterOfTheLines) {
+    // Every character a Windows-1252 file can hold except the line ends, non-breaking space
+    // (0xA0) among them, goes through the editor and back unchanged.
+    QByteArray bytes;
+    for (int c = 1; c < 256; ++c)
+        if (c != '\r' && c != '\n') bytes += char(c);
+    const QString all = FromAnsi(bytes);
+    Translation.sections[1].lines = {"Label1.Caption=10" + QString(QChar(0xA0)) + "%", all, ""};
+    window->TableReloaded();
+    select(1);
+    window->Memo->appendPlainText("x");
+    window->UpdatenClick();
+    EXPECT_EQ(Translation.sections[1].lines,
+              QStringList({"Label1.Caption=10" + QString(QChar(0xA0)) + "%", all, "", "x"}));
 }
