@@ -4,6 +4,7 @@
 #include "app/Global.h"
 #include "app/Utils.h"
 #include <QString>
+#include <cmath>
 
 const ChannelMap ChannelTable = {0, 51, 52, 53, 57, 61, 513, 65, 40, 41, 92, 0, 80, 90, 0};
 // The QAN Tessa has no channel for NOx, Lambda, Eta and the reference O2.
@@ -60,6 +61,13 @@ static bool HasNonBlankBytes(QByteArrayView field) {
     return false;
 }
 
+// A number the reader took can still overflow once multiplied (a 308-digit field times the mg
+// factor). Such a value is out of range like any unreadable number and reads as 0: an infinity
+// must never reach the windows, the averages or a table.
+static double InRange(double v) {
+    return std::isfinite(v) ? v : 0.0;
+}
+
 // The unit conversion and the O2 reference as the channel and Vela decoders apply them.
 static void StoreConverted(int mv, double raw) {
     double v = MgConvert(mv, raw);
@@ -69,7 +77,7 @@ static void StoreConverted(int mv, double raw) {
         v = r.value;
         present = r.present;
     }
-    CurrentValues.Values[mv] = v;
+    CurrentValues.Values[mv] = InRange(v);
     CurrentValues.Present[mv] = present;
 }
 
@@ -105,9 +113,10 @@ void DecodeChannelTelegram(QByteArrayView line) {
         // given as NO2 equivalent and not referred again.
         auto& cv = CurrentValues;
         if (cv.Present[mvNO] && cv.Present[mvNO2]) {
-            cv.Values[mvNOx] = Settings.MG ? MgFactor[mvNOx] * (cv.Values[mvNO] / MgFactor[mvNO] +
-                                                                cv.Values[mvNO2] / MgFactor[mvNO2])
-                                           : cv.Values[mvNO] + cv.Values[mvNO2];
+            cv.Values[mvNOx] =
+                InRange(Settings.MG ? MgFactor[mvNOx] * (cv.Values[mvNO] / MgFactor[mvNO] +
+                                                         cv.Values[mvNO2] / MgFactor[mvNO2])
+                                    : cv.Values[mvNO] + cv.Values[mvNO2]);
             cv.Present[mvNOx] = true;
         } else {
             cv.Values[mvNOx] = 0.0;

@@ -74,6 +74,8 @@ TEST_F(HostileInput, HandMadeLines) {
     QByteArray manyFields = "*";
     for (int k = 0; k < 40; ++k)
         manyFields += QByteArray::number(k * 250) + ";";
+    // Readable, but beyond the range of a double once the mg factor or a sum is applied.
+    const QByteArray huge = "8" + QByteArray(307, '0');
     const QByteArray lines[] = {
         QByteArray("\x00\x00\x00", 3),
         "\xff\xff\xff\xff\xff\xff\xff",
@@ -89,6 +91,12 @@ TEST_F(HostileInput, HandMadeLines) {
         "CO 1e400",
         "O2-Bezug :",
         "LAMBDA",
+        "057G" + huge + ";",
+        "061G" + huge + ";",
+        "061G" + huge + ";",
+        "065G" + huge + ";",
+        "*6;",
+        huge + ";",
     };
     Settings.MG = Settings.BEZUG = Settings.BONUS = true;
     for (const QByteArray& line : lines)
@@ -105,6 +113,12 @@ TEST_F(HostileInput, HandMadeLines) {
     EXPECT_EQ(CurrentValues.Values[mvO2], 0.0);
     DecodeLine(3, "051G1e400;");
     EXPECT_EQ(CurrentValues.Values[mvO2], 1.0);
+    // The QAN Lumo's NOx sum of two huge but representable values must not overflow either.
+    DeviceType = 2;
+    for (const char* channel : {"057G", "061G", "061G"})
+        DecodeLine(2, channel + huge + ";");
+    EXPECT_TRUE(std::isfinite(CurrentValues.Values[mvNOx]));
+    EXPECT_TRUE(std::isfinite(CurrentValues.Values[mvNO2]));
 }
 
 // The byte readers of the decoders must give what ReadInt / ReadNumber give for the same text.
