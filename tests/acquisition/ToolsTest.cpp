@@ -52,7 +52,10 @@ TEST(CliDecode, PrintsTheRecordInOrder) {
     EXPECT_EQ(lines[0], "O2\t0,0000\t0");
     EXPECT_EQ(lines[14], "NoDataTicks\t0");
 
-    EXPECT_EQ(RunTool("kurim-cli", {"decode"}).exitCode, 2);
+    for (const QStringList& bad : {QStringList{}, QStringList{"--type", "10"},
+                                   QStringList{"--type", "-1"}, QStringList{"--type", "x"}})
+        EXPECT_EQ(RunTool("kurim-cli", QStringList{"decode"} + bad).exitCode, 2)
+            << bad.join(' ').toStdString();
     EXPECT_EQ(RunTool("kurim-cli", {"decode", "--type", "3", "--nonsense"}).exitCode, 2);
 }
 

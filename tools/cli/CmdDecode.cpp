@@ -30,7 +30,7 @@ bool ParseDecodeOptions(const QStringList& args, bool& follow, QString& error) {
             if (a == "--type") {
                 bool ok = false;
                 DeviceType = v.toInt(&ok);
-                if (!ok || DeviceType < 0)
+                if (!ok || DeviceType < 0 || DeviceType > DeviceTypeCount)
                     return error = "--type needs a number from 0 to 9", false;
                 typeGiven = true;
             } else {
