@@ -158,7 +158,9 @@ void ApplyTranslation(QWidget* window, const LanguageSection& section) {
                 c->setItemText(n, v);
             break;
         case LanguageProperty::Title:
-            if (auto* t = qobject_cast<QTableView*>(o); t && t->model() && n >= 0)
+            // A table's model may index its columns without a check: no title beyond them.
+            if (auto* t = qobject_cast<QTableView*>(o);
+                t && t->model() && n >= 0 && n < t->model()->columnCount())
                 t->model()->setHeaderData(n, Qt::Horizontal, v, Qt::DisplayRole);
             break;
         case LanguageProperty::Strings:
