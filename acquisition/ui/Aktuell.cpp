@@ -97,9 +97,14 @@ TFormAktuell::TFormAktuell(QWidget* parent) : QWidget(parent) {
     barLayout->addWidget(BtClose);
     barLayout->addWidget(Progressbar, 1);
 
+    // The value grid keeps a margin; the bottom bar runs from edge to edge.
     auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(24, 16, 24, 0);
-    outer->addLayout(grid);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+    auto* padded = new QVBoxLayout;
+    padded->setContentsMargins(24, 16, 24, 16);
+    padded->addLayout(grid);
+    outer->addLayout(padded);
     outer->addStretch(1);
     outer->addWidget(bar);
 

@@ -464,6 +464,11 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
+    // Ending the event loop closes the windows once more: the shutdown has run already.
+    if (shutDown_) {
+        event->accept();
+        return;
+    }
     if (!closing_) {
         if (!AskQuestionDialog(StrHolder1->at(3))) {
             event->ignore();
@@ -487,6 +492,7 @@ void TFormMain::closeEvent(QCloseEvent* event) {
     p.state = isMaximized() ? 2 : isMinimized() ? 1 : 0;
     WritePlacement(PlacementStore::WindowStateFile, "Main", p);
     SaveSettings();
+    shutDown_ = true;
     event->accept();
     emit closed();
 }

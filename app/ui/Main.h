@@ -127,7 +127,8 @@ private:
     QPointer<QWidget> acquisition_;
     QList<QAction*> windowListActions_;
     QString tableFolder_;
-    bool closing_ = false;
+    bool closing_ = false;  // the user said yes; child windows are closed
+    bool shutDown_ = false; // links closed and settings written
 };
 
 // The main window while it exists.

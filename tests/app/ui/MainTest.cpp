@@ -5,6 +5,7 @@
 #include "app/ui/ModalHelper.h"
 #include "language/Language.h"
 #include "support/TestSupport.h"
+#include <QCloseEvent>
 #include <QFile>
 #include <QLabel>
 #include <QMdiArea>
@@ -92,6 +93,13 @@ TEST_F(MainTest, ExitAsksAndShutsLinksDownInOrder) {
     EXPECT_EQ(calls, (QStringList{"EndBleMode", "StopBridge", "CloseLink"}));
     EXPECT_TRUE(QFile::exists(folder.file("Kurim.ini")));
     EXPECT_TRUE(closedSignal);
+
+    // The end of the event loop closes the windows again: no second question, no second shutdown.
+    QCloseEvent again;
+    QApplication::sendEvent(main.get(), &again);
+    EXPECT_TRUE(again.isAccepted());
+    EXPECT_EQ(dialogs.requests.size(), 2u);
+    EXPECT_EQ(calls.size(), 3);
 }
 
 TEST_F(MainTest, CommandsWithoutTheirWindowsAreDisabled) {
