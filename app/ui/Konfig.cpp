@@ -113,7 +113,9 @@ TFormKonfig::TFormKonfig(QWidget* parent) : QDialog(parent) {
     l3->addWidget(Note(g3, "Label12", "Diagrammprofile passend einstellen", true), 7, 0, 1, 2);
     l3->setColumnStretch(1, 1);
 
-    BtHilfe = new QPushButton(style()->standardIcon(QStyle::SP_DialogHelpButton), "", this);
+    BtHilfe = new QPushButton("?", this);
+    BtHilfe->setFixedWidth(32);
+    BtHilfe->setStyleSheet("font-weight: bold;");
     BtHilfe->setObjectName("BtHilfe");
     BtHilfe->setToolTip("Hilfe aufrufen");
     BtClose = new QPushButton("Schließen", this);
