@@ -86,6 +86,9 @@ void TPolling::Timer1Timer() {
     if (TcpActive)
         Guarded(
             this, [this] { BridgeStep(); }, "TCP");
+    if (OnTickDone)
+        Guarded(
+            this, [this] { OnTickDone(); }, "Log");
     LongestTickUs = std::max(LongestTickUs, clock.nsecsElapsed() / 1000);
     if (running_) Timer1->start();
 }

@@ -90,6 +90,8 @@ public:
     std::function<void(const QString& note)> OnNote;
     std::function<void(const QStringList& names, int chosen)> OnBridgeDevices;
     std::function<void()> OnBridgeEnded;
+    // Called at the end of every tick (the window shows the lines of a tick in one go).
+    std::function<void()> OnTickDone;
 
     // Longest tick so far in microseconds (measured for the speed figures and the monitor).
     qint64 LongestTickUs = 0;

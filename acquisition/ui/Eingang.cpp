@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -58,8 +59,9 @@ TFormEingang::TFormEingang(TFormDongle* dongle, TBridgeClient* bridge, QWidget* 
 
     // FormCreate
     Polling->OnLine = [this](QByteArrayView line) {
-        if (isVisible()) LogTelegram(FromAnsi(line.toByteArray()));
+        if (isVisible()) pendingLog_ << FromAnsi(line.toByteArray());
     };
+    Polling->OnTickDone = [this] { FlushLog(); };
     Polling->OnNote = [this](const QString& note) { LogTelegram(note); };
     Polling->OnBridgeDevices = [this](const QStringList& names, int chosen) {
         ShowBridgeDevices(names, chosen);
@@ -187,7 +189,11 @@ void TFormEingang::BuildControls() {
     BtExit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
     BtExit->setToolTip(QStringLiteral("Schließen"));
     BtHilfe = button(QStringLiteral("BtHilfe"), QString());
-    BtHilfe->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
+    BtHilfe->setText(QStringLiteral("?"));
+    QFont helpFont = BtHilfe->font();
+    helpFont.setBold(true);
+    helpFont.setPointSize(helpFont.pointSize() + 5);
+    BtHilfe->setFont(helpFont);
     BtHilfe->setToolTip(QStringLiteral("Hilfe"));
     for (QPushButton* b : {BtExit, BtHilfe}) {
         b->setIconSize(QSize(24, 24));
@@ -353,9 +359,20 @@ void TFormEingang::CloseLink() {
     LabelStatus->setText(QStringLiteral("RS232 closed"));
 }
 
+void TFormEingang::FlushLog() {
+    if (pendingLog_.isEmpty()) return;
+    // A tick may bring hundreds of lines: only the last MaxLogLines can stay, and one append
+    // costs far less than one per line.
+    if (pendingLog_.size() > MaxLogLines) pendingLog_.remove(0, pendingLog_.size() - MaxLogLines);
+    LogTelegram(pendingLog_.join(QLatin1Char('\n')));
+    pendingLog_.clear();
+}
+
 void TFormEingang::LogTelegram(const QString& line) {
-    // The log keeps MaxLogLines lines: the oldest goes when a new one comes.
+    // The log keeps MaxLogLines lines: the oldest goes when a new one comes. The newest line
+    // stays in view.
     Memo1->appendPlainText(line);
+    Memo1->verticalScrollBar()->setValue(Memo1->verticalScrollBar()->maximum());
 }
 
 void TFormEingang::showEvent(QShowEvent* event) {

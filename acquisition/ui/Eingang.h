@@ -106,6 +106,9 @@ private:
     void EndDongleOp();
     QString Text(int index) const;
 
+    void FlushLog();
+
+    QStringList pendingLog_; // received lines of the running tick, shown at its end
     TFormDongle* dongle_;
     TBridgeClient* bridge_;
     int dongleOps_ = 0; // dongle operations in progress (scan, connect)
