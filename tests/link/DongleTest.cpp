@@ -18,7 +18,8 @@ struct DongleFixture : ::testing::Test {
     TFormDongle dongle;
 
     void Start(const QStringList& options) {
-        sim = std::make_unique<SimProcess>(QStringList{"--dongle", "--sysfs", sysfs.path()} + options);
+        sim = std::make_unique<SimProcess>(QStringList{"--dongle", "--sysfs", sysfs.path()} +
+                                           options);
         ASSERT_TRUE(sim->started());
         ASSERT_TRUE(sim->firstLine.startsWith("/dev/pts/"));
         WritePortMap(folder, {{30, sim->firstLine}});
@@ -47,7 +48,7 @@ TEST_F(DongleFixture, FullDialogueScanConnectReadClose) {
     EXPECT_EQ(addresses[0].size(), 12);
     EXPECT_EQ(TFormDongle::DisplayName(names[0]), "KR1A-2345");
 
-    EXPECT_FALSE(dongle.ConnectDevice("FFFFFFFFFFFF"));  // an unknown address: no "I" follows
+    EXPECT_FALSE(dongle.ConnectDevice("FFFFFFFFFFFF")); // an unknown address: no "I" follows
     EXPECT_EQ(dongle.LastReply, "ERR");
     EXPECT_FALSE(dongle.Connected);
     ASSERT_TRUE(dongle.ConnectDevice(addresses[1]));
@@ -66,14 +67,14 @@ TEST_F(DongleFixture, FullDialogueScanConnectReadClose) {
     }
 
     chip->writes.clear();
-    dongle.CloseDongle();  // latch pulse, reboot, port closed
+    dongle.CloseDongle(); // latch pulse, reboot, port closed
     EXPECT_EQ(chip->writes.size(), 2u);
     EXPECT_EQ(dongle.PortManager->GetState(), 0);
     EXPECT_FALSE(dongle.PortManager->Serial.IsOpen);
     EXPECT_FALSE(dongle.Connected);
     EXPECT_EQ(dongle.ReadLine(), QString());
 
-    ASSERT_TRUE(dongle.OpenDongle());  // and again, with a fresh port manager
+    ASSERT_TRUE(dongle.OpenDongle()); // and again, with a fresh port manager
     EXPECT_TRUE(dongle.RebootModule());
 }
 
@@ -85,7 +86,7 @@ TEST_F(DongleFixture, SilentModuleEndsWithinTheLimits) {
     EXPECT_FALSE(dongle.RebootModule());
     const qint64 reboot = t.elapsed();
     EXPECT_EQ(dongle.PortManager->GetState(), 4);
-    EXPECT_FALSE(dongle.RebootModule());  // state 4: nothing is sent any more
+    EXPECT_FALSE(dongle.RebootModule()); // state 4: nothing is sent any more
     t.restart();
     QStringList names, addresses;
     EXPECT_EQ(dongle.ScanDevices(names, addresses), 0);
@@ -100,7 +101,7 @@ TEST_F(DongleFixture, SilentModuleEndsWithinTheLimits) {
     std::printf("silent dongle: reboot wait %lld ms, scan %lld ms, connect %lld ms\n",
                 (long long)reboot, (long long)scan, (long long)connect);
 
-    dongle.CloseDongle();  // state 4: does nothing, but the next open still gets the port
+    dongle.CloseDongle(); // state 4: does nothing, but the next open still gets the port
     ASSERT_TRUE(dongle.OpenDongle());
 }
 
@@ -136,7 +137,7 @@ TEST(Dongle, NotPluggedIn) {
     EXPECT_FALSE(dongle.OpenDongle());
     EXPECT_EQ(dongle.DonglePort, 0);
     EXPECT_EQ(dongle.PortManager->GetState(), 8);
-    EXPECT_TRUE(dialogs.requests.empty());  // the dongle's port manager is silent
+    EXPECT_TRUE(dialogs.requests.empty()); // the dongle's port manager is silent
     dongle.CloseDongle();
     EXPECT_EQ(dongle.ReadLine(), QString());
     qunsetenv("KURIM_SYSFS");
@@ -151,18 +152,19 @@ TEST(Dongle, ScanTextParsing) {
         {"AOK\r\nAAAA11112222,0,1A2345,-50,00\r\nBBBB33334444,0,9B0001,-61,00\r\nE,",
          {"1A2345", "9B0001"},
          {"AAAA11112222", "BBBB33334444"}},
-        {"E,", {}, {}},  // nothing but the marker: shorter than 4 characters
+        {"E,", {}, {}}, // nothing but the marker: shorter than 4 characters
         {"AOK\r\nE,", {}, {}},
         // An empty field vanishes in the split and shifts the fields after it.
         {"AOK\r\nAAAA11112222,,1A2345,-50,00\r\nBBBB33334444,0,9B0001,-61,00\r\nE,",
          {"-50"},
          {"AAAA11112222"}},
-        {"AOK\r\nAAAA11112222,0\r\nE,", {"E"}, {"AAAA11112222"}},  // a truncated line
+        {"AOK\r\nAAAA11112222,0\r\nE,", {"E"}, {"AAAA11112222"}}, // a truncated line
         {QString(5000, ','), {}, {}},
     };
     for (const auto& c : cases) {
         QStringList names, addresses;
-        EXPECT_EQ(TFormDongle::ParseScan(c.text, names, addresses), c.names.size()) << c.text.left(40).toStdString();
+        EXPECT_EQ(TFormDongle::ParseScan(c.text, names, addresses), c.names.size())
+            << c.text.left(40).toStdString();
         EXPECT_EQ(names, c.names);
         EXPECT_EQ(addresses, c.addresses);
     }

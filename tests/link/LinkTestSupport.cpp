@@ -76,13 +76,13 @@ QByteArray PtyPair::Receive(int ms) const {
     return got;
 }
 
-SimProcess::SimProcess(const QStringList& args, const QStringList& env) {
+SimProcess::SimProcess(const QStringList& args, const QStringList& env, bool waitForLine) {
     QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
     for (const QString& kv : env)
         e.insert(kv.section('=', 0, 0), kv.section('=', 1));
     process.setProcessEnvironment(e);
     process.start(BinDir() + "kurim-sim", args);
-    if (!process.waitForStarted(5000)) return;
+    if (!process.waitForStarted(5000) || !waitForLine) return;
     QElapsedTimer t;
     t.start();
     while (!process.canReadLine() && t.elapsed() < 5000 && process.state() == QProcess::Running)

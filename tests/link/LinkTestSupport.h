@@ -29,10 +29,12 @@ private:
     std::unique_ptr<QObject> feeder_;
 };
 
-// kurim-sim in one of its modes; the first line it prints is kept in `firstLine`.
+// kurim-sim in one of its modes; the first line it prints is kept in `firstLine` (unless the
+// caller does not wait for it).
 class SimProcess {
 public:
-    explicit SimProcess(const QStringList& args, const QStringList& env = {});
+    explicit SimProcess(const QStringList& args, const QStringList& env = {},
+                        bool waitForLine = true);
     ~SimProcess();
     bool started() const { return !firstLine.isEmpty(); }
     QString firstLine;
