@@ -32,7 +32,9 @@ int ReadInt(const QString& text) {
             else
                 break;
         }
-        if (hex.empty() || hex.size() > 8) return 0;
+        if (hex.empty()) return 0;
+        hex.erase(0, std::min(hex.find_first_not_of('0'), hex.size() - 1));
+        if (hex.size() > 8) return 0;
         unsigned long v = std::stoul(hex, nullptr, 16);
         return v > 0x7FFFFFFFul ? 0 : int(v);
     }
@@ -397,6 +399,18 @@ QString FindProgram(const QString& name, const QString& folder) {
     return QStandardPaths::findExecutable(name);
 }
 
+// A started program must not inherit our standard streams: a program that outlives us would
+// hold a pipe of whoever started us open (a terminal wrapper, a test runner) for its lifetime.
+static bool StartDetachedQuiet(const QString& program, const QStringList& args) {
+    QProcess p;
+    p.setProgram(program);
+    p.setArguments(args);
+    p.setStandardInputFile(QProcess::nullDevice());
+    p.setStandardOutputFile(QProcess::nullDevice());
+    p.setStandardErrorFile(QProcess::nullDevice());
+    return p.startDetached();
+}
+
 // The document opener: xdg-open, unless KURIM_OPENER names another command (tests, kiosks).
 static QString Opener() {
     const QString env = qEnvironmentVariable("KURIM_OPENER");
@@ -424,7 +438,7 @@ int ShellOpenCode(const QString& path) {
         }
         if (q.readAllStandardOutput().trimmed().isEmpty()) return 31;
     }
-    return QProcess::startDetached(opener, {fi.absoluteFilePath()}) ? 33 : 31;
+    return StartDetachedQuiet(opener, {fi.absoluteFilePath()}) ? 33 : 31;
 }
 
 bool ShellOpen(const QString& path) {
@@ -448,7 +462,7 @@ bool RunProgram(const QString& commandLine) {
             const QString found = FindProgram(program);
             if (found.isEmpty())
                 code = 2;
-            else if (!QFileInfo(found).isExecutable() || !QProcess::startDetached(found, parts))
+            else if (!QFileInfo(found).isExecutable() || !StartDetachedQuiet(found, parts))
                 code = 11;
         }
     }

@@ -23,6 +23,7 @@ TEST(Utils, ReadIntIsLenient) {
                                                  {"$7FFFFFFF", 2147483647},
                                                  {"$1G", 1},
                                                  {"000000000000000000042", 42},
+                                                 {"$000000001", 1},
                                                  {"-0000000000000007", -7},
                                                  {"ab$ff", 255}};
     for (auto [text, want] : cases)
@@ -144,16 +145,16 @@ TEST(Utils, ShellOpenWithoutRegisteredViewerGives31) {
 
 TEST(Utils, KillProcessByNameEndsTheProgramAndItsChildren) {
     TempProgramFolder home(false);
-    // A program called like the bridge program, with a child of its own that ignores SIGTERM.
-    home.write("Btle_server",
+    // A program, with a child of its own that ignores SIGTERM.
+    home.write("Kurim_Killme",
                "#!/bin/sh\nsh -c 'trap \"\" TERM; sleep 60; : kurimtestmarker' &\nsleep 60\n");
-    QFile::setPermissions(home.file("Btle_server"),
+    QFile::setPermissions(home.file("Kurim_Killme"),
                           QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::WriteOwner);
     QProcess p;
-    p.start(home.file("Btle_server"), {});
+    p.start(home.file("Kurim_Killme"), {});
     ASSERT_TRUE(p.waitForStarted());
     QThread::msleep(200);
-    KillProcessByName("BTLE_SERVER.EXE", true, true);
+    KillProcessByName("KURIM_KILLME.EXE", true, true);
     EXPECT_TRUE(WaitFor([&] { return p.state() == QProcess::NotRunning; }, 3000));
     QProcess pg;
     pg.start("pgrep", {"-f", "kurimtestmarker"});
