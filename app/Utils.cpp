@@ -571,7 +571,10 @@ void KillProcessByName(const QString& name, bool all, bool withChildren) {
     const QString wanted = NormalizedName(QFileInfo(name).fileName());
     if (wanted.isEmpty()) return;
     for (const auto& e : ProcessList()) {
-        if (e.pid == QCoreApplication::applicationPid() || !ProcessHasName(e.pid, wanted)) continue;
+        // An ended process that nobody has reaped yet still carries its name: it is not a match.
+        if (e.pid == QCoreApplication::applicationPid() || !ProcessAlive(e.pid) ||
+            !ProcessHasName(e.pid, wanted))
+            continue;
         KillProcess(e.pid, withChildren);
         if (!all) break;
     }
