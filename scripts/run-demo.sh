@@ -37,31 +37,8 @@ done
 # Kurim.ini: COM5 is the simulator; the acquisition window opens it at start. Other keys of an
 # earlier run (language, configuration) are kept.
 INI="$DEMO/Kurim.ini"
-touch "$INI"
-python3 - "$INI" "$PORT" "$LINK" "$TYPE" <<'EOF'
-import configparser, sys
-path, port, link, devtype = sys.argv[1:]
-ini = configparser.ConfigParser(strict=False, interpolation=None)
-ini.optionxform = str  # keys keep their case; the program matches them without regard to it
-ini.read(path, encoding="cp1252")
-def section(name):  # section names match without regard to case, as in the program
-    for s in ini.sections():
-        if s.lower() == name.lower():
-            return ini[s]
-    ini.add_section(name)
-    return ini[name]
-def put(name, key, value):
-    sec = section(name)
-    for k in [k for k in sec if k.lower() == key.lower()]:
-        del sec[k]
-    sec[key] = str(value)
-put("Ports", f"COM{port}", link)
-for key, value in (("COMPORT", port), ("GERAET", devtype), ("Baudrate", 9600),
-                   ("TCP_ACTIVE", 0), ("WREN_MAC", ""), ("WREN_NAME", "")):
-    put("Eingang", key, value)
-with open(path, "w", encoding="cp1252", newline="\r\n") as f:
-    ini.write(f, space_around_delimiters=False)
-EOF
+"$BIN/kurim-cli" ini "$INI" "Ports/COM$PORT=$LINK" "Eingang/COMPORT=$PORT" "Eingang/GERAET=$TYPE" \
+    "Eingang/Baudrate=9600" "Eingang/TCP_ACTIVE=0" "Eingang/WREN_MAC=" "Eingang/WREN_NAME="
 
 if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
     echo "run-demo: no display (DISPLAY and WAYLAND_DISPLAY are empty), so KURIM's windows cannot open."
