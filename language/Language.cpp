@@ -208,6 +208,11 @@ QString LanguageFileToRead(const QString& chosen) {
         const QString folder = chosen.left(chosen.size() - own.size());
         const QString found = ExistingFileNoCase(folder, own);
         if (!found.isEmpty()) return found;
+        // The program folder was put in front of a bare name: the current folder comes next.
+        if (folder == ProgramFolder) {
+            const QString here = ExistingFileNoCase(QDir::currentPath(), own);
+            if (!here.isEmpty()) return here;
+        }
     } else {
         for (const QString& folder : {ProgramFolder, QDir::currentPath()}) {
             const QString found = ExistingFileNoCase(folder, own);

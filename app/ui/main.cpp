@@ -5,6 +5,7 @@
 #include "app/ui/Application.h"
 #include "app/ui/GuiDialogs.h"
 #include "app/ui/Main.h"
+#include "language/ui/Formlang.h"
 #include "language/ui/Translate.h"
 #include "link/Dongle.h"
 #include "link/TcpBtle.h"
@@ -25,6 +26,7 @@ int main(int argc, char** argv) {
     QObject::connect(&main, &TFormMain::closed, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     auto* dongle = new TFormDongle(&main);
+    EnsureLanguageWindow(); // hidden; shown from the menu or in collecting mode
     // The acquisition window opens the saved link as it is created and runs the polling loop
     // from then on; the bridge client it drives is shared with the bridge test panel.
     auto* bridge = new TBridgeClient(&main);

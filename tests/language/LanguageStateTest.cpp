@@ -79,6 +79,13 @@ TEST(LanguageChoice, ShippedFilesAreLookedForInTheCurrentFolderToo) {
     // No German file anywhere: the table stays as it was.
     EXPECT_FALSE(LoadLanguageFile(empty.path() + "Deutsch.lng"));
     EXPECT_EQ(LoadedCaption(), "FormMain.Caption=Data acquisition");
+    // A chosen file of its own that lies only in the current folder is read itself.
+    QFile third(cwd.path() + "/Francais.lng");
+    ASSERT_TRUE(third.open(QIODevice::WriteOnly));
+    third.write("[FormMain]\r\nFormMain.Caption=Acquisition\r\n");
+    third.close();
+    EXPECT_TRUE(LoadLanguageFile(empty.path() + "Francais.lng"));
+    EXPECT_EQ(LoadedCaption(), "FormMain.Caption=Acquisition");
     ResetLanguageState();
 }
 
