@@ -2,6 +2,7 @@
 // serial polling path does and decodes every line with the decoder of the given analyser type.
 // At the end it prints the record; with --follow it also shows the live values once a second.
 #include "Cli.h"
+#include "LiveValues.h"
 #include "acquisition/Decoders.h"
 #include "acquisition/LineCutter.h"
 #include "app/DialogHook.h"
@@ -18,7 +19,6 @@
 namespace {
 
 // Decimals of each value in the live view, as the current-values window shows them.
-constexpr int kDecimals[MeasuredValueCount + 1] = {0, 1, 1, 0, 0, 0, 0, 0, 1, 0, 2, 1, 2, 1, 1};
 
 bool ParseDecodeOptions(const QStringList& args, bool& follow, QString& error) {
     bool typeGiven = false;
@@ -52,19 +52,6 @@ bool ParseDecodeOptions(const QStringList& args, bool& follow, QString& error) {
     return true;
 }
 
-void PrintLiveValues() {
-    QString line = Now().toString("HH:mm:ss");
-    bool any = false;
-    for (int mv = 1; mv <= MeasuredValueCount; ++mv) {
-        if (!CurrentValues.Present[mv]) continue;
-        line += "  " + MeasuredValueName(mv) + " " +
-                FormatFixed(0, kDecimals[mv], CurrentValues.Values[mv]);
-        any = true;
-    }
-    if (!any) line += "  -";
-    std::printf("%s\n", qPrintable(line));
-    std::fflush(stdout);
-}
 
 void PrintRecord() {
     for (int mv = 1; mv <= MeasuredValueCount; ++mv)

@@ -1,6 +1,7 @@
 // kurim-cli monitor: the acquisition window's polling loop without windows. Opens the analyser's
 // serial link, runs the 100-ms loop and prints the present values once a second until Ctrl-C.
 #include "Cli.h"
+#include "LiveValues.h"
 #include "acquisition/Decoders.h"
 #include "acquisition/Polling.h"
 #include "app/Ansi.h"
@@ -29,7 +30,6 @@ void OnStopSignal(int) {
 }
 
 // Decimals of each value, as the current-values window shows them.
-constexpr int kDecimals[MeasuredValueCount + 1] = {0, 1, 1, 0, 0, 0, 0, 0, 1, 0, 2, 1, 2, 1, 1};
 
 struct MonitorOptions {
     QString port;
@@ -89,19 +89,6 @@ int PortForPath(const QString& path, std::unique_ptr<QTemporaryDir>& home, QStri
     return port;
 }
 
-void PrintValues() {
-    QString line = Now().toString("HH:mm:ss");
-    bool any = false;
-    for (int mv = 1; mv <= MeasuredValueCount; ++mv) {
-        if (!CurrentValues.Present[mv]) continue;
-        line += "  " + MeasuredValueName(mv) + " " +
-                FormatFixed(0, kDecimals[mv], CurrentValues.Values[mv]);
-        any = true;
-    }
-    if (!any) line += "  -";
-    std::printf("%s\n", qPrintable(line));
-    std::fflush(stdout);
-}
 
 int RunMonitor(const QStringList& args) {
     MonitorOptions o;
@@ -158,7 +145,7 @@ int RunMonitor(const QStringList& args) {
     QTimer display;
     display.setInterval(1000);
     QObject::connect(&display, &QTimer::timeout, [&] {
-        PrintValues();
+        PrintLiveValues();
         if (o.seconds > 0 && ++shown >= o.seconds) QCoreApplication::quit();
     });
     QTimer watch; // signals cannot run Qt code: the flag is looked at from the event loop
