@@ -168,12 +168,14 @@ void TPolling::EndBleMode() {
 }
 
 void TPolling::BridgeOn() {
+    ++bridgeEpoch_;
     ResetNoDataTicks();
     TcpState = 1;
     TcpActive = true;
 }
 
 void TPolling::BridgeOff() {
+    ++bridgeEpoch_;
     TcpActive = false;
     if (bridge_) {
         bridge_->BridgeDisconnect();
@@ -210,14 +212,21 @@ void TPolling::BridgeStep() {
         TcpActive = false;
         return;
     }
+    // A bridge command lets the GUI run while it waits: the user may switch bridge mode off (or
+    // off and on again) meanwhile. What that command then returns belongs to a dialogue that is
+    // over and must neither report a failure nor move the new dialogue on.
+    const int epoch = bridgeEpoch_;
+    const auto overtaken = [&] { return epoch != bridgeEpoch_ || !TcpActive; };
     switch (TcpState) {
     case 1:
         bridge_->BridgeDisconnect();
         bridge_->StopBridge();
         TcpState = 2;
         break;
-    case 2:
-        if (bridge_->StartBridge()) {
+    case 2: {
+        const bool started = bridge_->StartBridge();
+        if (overtaken()) break;
+        if (started) {
             TcpState = 3;
             bridgeStarted_.start();
         } else {
@@ -226,33 +235,45 @@ void TPolling::BridgeStep() {
             if (OnBridgeEnded) OnBridgeEnded();
         }
         break;
-    case 3:
+    }
+    case 3: {
         // The bridge program needs a moment before it listens: retry for a while.
-        if (bridge_->BridgeConnect(BridgeHost, BridgePort))
+        const bool connected = bridge_->BridgeConnect(BridgeHost, BridgePort);
+        if (overtaken()) break;
+        if (connected)
             TcpState = 6;
         else if (!bridgeStarted_.isValid() || bridgeStarted_.elapsed() >= BridgeConnectRetryMs)
             BridgeFailure();
         break;
+    }
     case 4: // the user chooses a device (ChooseBridgeDevice)
         break;
-    case 5:
+    case 5: {
         TcpList.clear();
-        if (bridge_->BridgeGetSelection())
+        const bool selected = bridge_->BridgeGetSelection();
+        if (overtaken()) break;
+        if (selected)
             TcpState = 8;
         else if (!bridge_->Connected || TickCount > BridgeWaitTicks)
             BridgeFailure();
         break;
-    case 6:
-        if (!bridge_->BridgeScan()) {
+    }
+    case 6: {
+        const bool scanning = bridge_->BridgeScan();
+        if (overtaken()) break;
+        if (!scanning) {
             BridgeFailure();
             break;
         }
         TickCount = 0;
         TcpState = 7;
         break;
-    case 7:
+    }
+    case 7: {
         TcpList.clear();
-        if (bridge_->BridgeGetState(TcpList)) {
+        const bool reported = bridge_->BridgeGetState(TcpList);
+        if (overtaken()) break;
+        if (reported) {
             if (TcpList.size() == 1) {
                 // The bridge selects a lone device itself.
                 if (OnBridgeDevices) OnBridgeDevices(TcpList, 0);
@@ -267,9 +288,12 @@ void TPolling::BridgeStep() {
             BridgeFailure();
         }
         break;
+    }
     case 8: {
         QString line;
-        if (!bridge_->BridgeGetData(line)) {
+        const bool got = bridge_->BridgeGetData(line);
+        if (overtaken()) break;
+        if (!got) {
             BridgeFailure();
             break;
         }

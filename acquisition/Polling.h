@@ -113,6 +113,7 @@ private:
     TBridgeClient* bridge_;
     QElapsedTimer bridgeStarted_; // since the bridge program was started (connect retries)
     bool inDongleRead_ = false;
+    int bridgeEpoch_ = 0;  // counts "TCP On" and "TCP Off": a waiting bridge step sees a switch
     bool running_ = false; // Start() was called: each tick re-arms the timer
 };
 

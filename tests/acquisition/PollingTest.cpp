@@ -251,4 +251,28 @@ TEST_F(BridgeFixture, BridgeThatStopsAnsweringEndsBridgeMode) {
     EXPECT_EQ(dialogs.texts(), QStringList{"Kann kein Gerät über den Bluetooth Server verbinden"});
 }
 
+// "TCP Off" clicked while a bridge command waits for its reply: the answer that command then
+// gets (the connection it was using is gone) belongs to a dialogue that is over and must not be
+// reported as the bridge failure.
+TEST_F(BridgeFixture, SwitchedOffDuringACommandShowsNoFailure) {
+    QTcpServer silent; // accepts and never answers
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
+    ASSERT_TRUE(bridge.BridgeConnect("127.0.0.1", silent.serverPort()));
+    bool ended = false;
+    polling.OnBridgeEnded = [&] { ended = true; };
+    for (const uint8_t state : {6, 7, 8}) {
+        SCOPED_TRACE(int(state));
+        if (!bridge.Connected) {
+            ASSERT_TRUE(bridge.BridgeConnect("127.0.0.1", silent.serverPort()));
+        }
+        polling.BridgeOn();
+        polling.TcpState = state;
+        QTimer::singleShot(200, &bridge, [&] { polling.BridgeOff(); });
+        polling.Timer1Timer();
+        EXPECT_FALSE(polling.TcpActive);
+        EXPECT_FALSE(ended);
+        EXPECT_TRUE(dialogs.requests.empty()) << dialogs.texts().join('|').toStdString();
+    }
+}
+
 } // namespace
