@@ -359,6 +359,13 @@ void TFormEingang::CloseLink() {
     LabelStatus->setText(QStringLiteral("RS232 closed"));
 }
 
+void TFormEingang::CloseLinkQuietly() {
+    if (!Polling->Link.IsOpen) return;
+    Polling->Link.Close();
+    // The status must not go on saying "RS232 OK" for a port that is closed now.
+    LabelStatus->setText(QStringLiteral("RS232 closed"));
+}
+
 void TFormEingang::FlushLog() {
     if (pendingLog_.isEmpty()) return;
     // A tick may bring hundreds of lines: only the last MaxLogLines can stay, and one append
@@ -458,7 +465,7 @@ void TFormEingang::UsbConnect(const QString& model, const QString& notFoundPrefi
         EndBleMode();
         cmbListWren->setCurrentIndex(-1);
     }
-    if (p.Link.IsOpen) p.Link.Close();
+    CloseLinkQuietly();
     p.LinePort = FindUsbComPort(QStringLiteral("10C4"), productId, QStringLiteral("0001"));
     if (p.LinePort == 0) {
         ErrorBox(notFoundPrefix + Text(11));
@@ -469,11 +476,13 @@ void TFormEingang::UsbConnect(const QString& model, const QString& notFoundPrefi
     p.Link.NoErrorChar = true;
     p.Link.Open();
     if (p.Link.Failed) {
+        LabelStatus->setText(QStringLiteral("Init-Error"));
         ErrorBox(model + Text(12));
         return;
     }
     p.Link.Configure();
     if (p.Link.Failed) {
+        LabelStatus->setText(QStringLiteral("Init-Error"));
         ErrorBox(Text(5) + QString::number(p.LinePort));
         return;
     }
@@ -512,7 +521,7 @@ void TFormEingang::btnWrenDownloadClick() {
 void TFormEingang::btnWrenBluetoothClick() {
     TPolling& p = *Polling;
     FillPortList();
-    if (p.Link.IsOpen) p.Link.Close();
+    CloseLinkQuietly();
     p.BleMode = false;
     LogTelegram(Text(15));
     cmbListWren->clear();
@@ -576,7 +585,7 @@ void TFormEingang::cmbListWrenChange(int index) {
 void TFormEingang::btnTcpOnClick() {
     TPolling& p = *Polling;
     if (p.BleMode) EndBleMode();
-    if (p.Link.IsOpen) p.Link.Close();
+    CloseLinkQuietly();
     if (EditComport->findText(QStringLiteral("Tcp")) < 0)
         EditComport->addItem(QStringLiteral("Tcp"));
     SelectText(EditGeraet, QStringLiteral("Wren"));

@@ -99,6 +99,8 @@ private:
                     int baud, int deviceType);
     void ShowPort(int port); // selects "Com"+port, adding it when the list lacks it
     void SelectText(QComboBox* box, const QString& text);
+    // Closes the serial link without the analyser's goodbye, when another mode replaces it.
+    void CloseLinkQuietly();
     void ShowBridgeDevices(const QStringList& names, int chosen);
     void BridgeEnded();
     bool ConnectWren(int index); // the dongle's ConnectDevice for a scan entry

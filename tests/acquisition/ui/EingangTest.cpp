@@ -241,6 +241,38 @@ TEST_F(EingangFixture, ScanWithoutDongleShowsTheError) {
     EXPECT_FALSE(w.Polling->BleMode);
 }
 
+// A mode button that closes the serial link must not leave "RS232 OK" standing.
+TEST_F(EingangFixture, ModeButtonsThatCloseTheLinkUpdateTheStatus) {
+    qputenv("KURIM_SYSFS", folder.file("empty-sys").toLocal8Bit());
+    const struct {
+        const char* button;
+        QString dialog;
+    } cases[] = {
+        {"btnTcpOn", {}},
+        {"btnWrenBluetooth", "Fehler beim Öffnen der Schnittstelle 2 COM0"},
+        {"ElPBtKestrel", "Kestrel USB nicht gefunden"},
+        {"btnWrenDownload", "Wren nicht gefunden"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.button);
+        AnalyserPty pty;
+        MapPort(folder, 4, pty.slave);
+        WriteSetting(folder, "COMPORT", "4");
+        WriteSetting(folder, "TCP_ACTIVE", "0");
+        dialogs.requests.clear();
+        TFormEingang w;
+        ASSERT_EQ(w.LabelStatus->text(), "RS232 OK");
+        w.findChild<QPushButton*>(c.button)->click();
+        EXPECT_FALSE(w.Polling->Link.IsOpen);
+        EXPECT_EQ(w.LabelStatus->text(), "RS232 closed");
+        if (!c.dialog.isEmpty()) {
+            EXPECT_EQ(dialogs.texts(), QStringList{c.dialog});
+        }
+        if (w.Polling->TcpActive) w.btnTcpOff->click();
+    }
+    qunsetenv("KURIM_SYSFS");
+}
+
 // The bridge simulator, started by the window as "Btle_server" from the program folder.
 struct BridgeWindowFixture : EingangFixture {
     void Prepare(const QString& options) {
