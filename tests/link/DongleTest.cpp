@@ -78,6 +78,20 @@ TEST_F(DongleFixture, FullDialogueScanConnectReadClose) {
     EXPECT_TRUE(dongle.RebootModule());
 }
 
+// More devices than report within the 500 ms of a scan: "X" ends the scan, so no late scan line
+// is taken for the reply to the connect command that follows.
+TEST_F(DongleFixture, ScanEndedEarlyLeavesNoLateLinesForTheConnect) {
+    Start({"--devices", "12"});
+    ASSERT_TRUE(dongle.OpenDongle());
+    ASSERT_TRUE(dongle.RebootModule());
+    QStringList names, addresses;
+    const int n = dongle.ScanDevices(names, addresses);
+    ASSERT_GE(n, 1);
+    EXPECT_LT(n, 12);
+    EXPECT_TRUE(dongle.ConnectDevice(addresses[0])) << dongle.LastReply.toStdString();
+    EXPECT_TRUE(dongle.Connected);
+}
+
 TEST_F(DongleFixture, SilentModuleEndsWithinTheLimits) {
     Start({"--silent"});
     ASSERT_TRUE(dongle.OpenDongle());

@@ -125,7 +125,8 @@ private:
         if (cmd == "V") {
             Later(10, "MCHP BTLE v1.23 SIM\r\n");
         } else if (cmd == "X") {
-            // stops scanning without a word
+            // stops scanning without a word: scan results not yet sent never come
+            out_.clear();
         } else if (cmd == "SF,2" || cmd == "SR,9A000000") {
             Later(10, Ok("AOK"));
         } else if (cmd == "F") {
