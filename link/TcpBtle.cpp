@@ -16,7 +16,17 @@ TBridgeClient::TBridgeClient(QObject* parent) : QObject(parent), socket_(new QTc
     setObjectName(QStringLiteral("BridgeClient"));
     // One byte more than a reply may have, so an overlong line is seen without holding more.
     socket_->setReadBufferSize(MaxLineLength + 1);
-    connect(socket_, &QTcpSocket::disconnected, this, [this] { Connected = false; });
+    // The bridge may go away between two commands (ended, crashed): the next operation then
+    // fails, and the log and LastError must say why. Our own disconnects clear Connected first;
+    // a loss during a command is reported by that command.
+    connect(socket_, &QTcpSocket::disconnected, this, [this] {
+        const bool lost = Connected && !busy_;
+        Connected = false;
+        if (lost) {
+            LastError = QStringLiteral("connection lost");
+            LogLine(QStringLiteral("Error: connection lost"));
+        }
+    });
 }
 
 int TBridgeClient::TimeoutFromSettings() {
@@ -54,8 +64,8 @@ bool TBridgeClient::WaitFor(const std::function<bool()>& done) {
 void TBridgeClient::Fail(const QString& why) {
     LastError = why;
     LogLine(QStringLiteral("Error: ") + why);
-    socket_->abort();
     Connected = false;
+    socket_->abort();
 }
 
 bool TBridgeClient::BridgeConnect(const QString& host, int port) {
@@ -90,8 +100,8 @@ bool TBridgeClient::BridgeConnect(const QString& host, int port) {
 }
 
 bool TBridgeClient::BridgeDisconnect() {
-    socket_->abort();
     Connected = false;
+    socket_->abort();
     return true;
 }
 
@@ -204,8 +214,8 @@ bool TBridgeClient::StartBridge() {
 }
 
 bool TBridgeClient::StopBridge() {
+    Connected = false;
     KillProcessByName(kBridgeProgram, false, false);
     socket_->abort();
-    Connected = false;
     return false;
 }

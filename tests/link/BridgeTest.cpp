@@ -201,6 +201,22 @@ TEST(BridgeClient, RepliesFromOutsideAreReadSafely) {
     EXPECT_FALSE(c.BridgeGetState(names));
     EXPECT_FALSE(c.Connected);
     EXPECT_TRUE(c.LastError.contains("connection lost"));
+
+    // The bridge goes away between two commands: the next one fails and the log says why.
+    ASSERT_TRUE(c.BridgeConnect("127.0.0.1", bridge.server.serverPort()));
+    selectionReply = "1\n";
+    ASSERT_TRUE(c.BridgeGetSelection());
+    for (QTcpSocket* s : bridge.server.findChildren<QTcpSocket*>())
+        s->disconnectFromHost();
+    ASSERT_TRUE(WaitFor([&] { return !c.Connected; }, 2000));
+    EXPECT_FALSE(c.BridgeGetSelection());
+    EXPECT_EQ(c.LastError, "connection lost");
+    EXPECT_TRUE(c.Log.last().endsWith(" :Error: connection lost")) << c.Log.last().toStdString();
+    // Our own disconnect is no error.
+    ASSERT_TRUE(c.BridgeConnect("127.0.0.1", bridge.server.serverPort()));
+    c.BridgeDisconnect();
+    EXPECT_TRUE(c.LastError.isEmpty());
+    EXPECT_TRUE(c.Log.last().endsWith(" :Connected"));
 }
 
 TEST(BridgeClient, StampFormat) {
