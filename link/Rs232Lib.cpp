@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
+#include <algorithm>
 
 // A countdown of n ticks ends after n * 100 ms; should the timer not run (a caller inside it, a
 // stalled loop) this clock limit ends the wait anyway.
@@ -39,8 +40,10 @@ bool TFormRs232Lib::OpenPort(int port, int baud, const QString& interfaceName) {
     State = 1;
     if (Serial.IsOpen) return true;
     const QString where = interfaceName + QStringLiteral("  Com:") + QString::number(port);
+    // A port that was not found must not leave an earlier number (or the default COM1) behind:
+    // SendCommand retries the open with it and would talk to an unrelated device.
+    Serial.Port = uint32_t(std::max(port, 0));
     if (port > 0) {
-        Serial.Port = uint32_t(port);
         Serial.BaudRate = uint32_t(baud);
         Serial.NoErrorChar = true;
         Serial.Open();

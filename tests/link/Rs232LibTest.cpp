@@ -144,4 +144,19 @@ TEST(PortManager, OpenFailuresAndTheirMessages) {
     EXPECT_EQ(pm.GetState(), 4);
 }
 
+// The dongle not found (port 0): a later command must not open COM1 in its place.
+TEST(PortManager, CommandAfterPortNotFoundReachesNoOtherDevice) {
+    TempProgramFolder folder(false);
+    PtyPair com1;
+    WritePortMap(folder, {{1, com1.slave}});
+    TFormRs232Lib pm;
+    pm.Silent = true;
+    EXPECT_FALSE(pm.OpenPort(0, 115200, "BLE"));
+    pm.SetState(1);
+    pm.SendCommand("R,1");
+    EXPECT_EQ(pm.GetState(), 4);
+    EXPECT_FALSE(pm.Serial.IsOpen);
+    EXPECT_EQ(com1.Receive(100), QByteArray());
+}
+
 } // namespace
