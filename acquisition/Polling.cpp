@@ -212,6 +212,9 @@ void TPolling::BridgeStep() {
         TcpActive = false;
         return;
     }
+    // The bridge test panel may have a command of its own waiting for its reply: this tick's
+    // command would be refused, which is no failure of the bridge. The dialogue goes on next tick.
+    if (bridge_->Busy()) return;
     // A bridge command lets the GUI run while it waits: the user may switch bridge mode off (or
     // off and on again) meanwhile. What that command then returns belongs to a dialogue that is
     // over and must neither report a failure nor move the new dialogue on.

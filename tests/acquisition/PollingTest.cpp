@@ -275,4 +275,21 @@ TEST_F(BridgeFixture, SwitchedOffDuringACommandShowsNoFailure) {
     }
 }
 
+TEST_F(BridgeFixture, ACommandOfTheTestPanelWaitingIsNoBridgeFailure) {
+    QTcpServer silent; // accepts and never answers
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
+    ASSERT_TRUE(bridge.BridgeConnect("127.0.0.1", silent.serverPort()));
+    bool ended = false;
+    polling.OnBridgeEnded = [&] { ended = true; };
+    polling.BridgeOn();
+    polling.TcpState = 8;
+    // The panel's "Scan" waits for its reply while the polling timer fires.
+    QTimer::singleShot(100, &bridge, [&] { polling.Timer1Timer(); });
+    bridge.BridgeScan();
+    EXPECT_TRUE(polling.TcpActive);
+    EXPECT_EQ(polling.TcpState, 8);
+    EXPECT_FALSE(ended);
+    EXPECT_TRUE(dialogs.requests.empty()) << dialogs.texts().join('|').toStdString();
+}
+
 } // namespace
