@@ -32,8 +32,6 @@ int main(int argc, char** argv) {
     auto* bridge = new TBridgeClient(&main);
     auto* eingang = new TFormEingang(dongle, bridge, &main);
     auto* formTcp = new TFormTCP(bridge, &main);
-    formTcp->BridgeHost = eingang->Polling->BridgeHost;
-    formTcp->BridgePort = eingang->Polling->BridgePort;
     main.setAcquisitionWindow(eingang);
     MainLinks links;
     links.EndBleMode = [eingang] { eingang->EndBleMode(); };
@@ -41,7 +39,12 @@ int main(int argc, char** argv) {
     links.CloseLink = [eingang] { eingang->CloseLink(); };
     links.LinkConnected = [eingang] { return eingang->LinkConnected(); };
     links.PortText = [eingang] { return eingang->PortText(); };
-    links.ShowBridgeWindow = [formTcp] { formTcp->exec(); };
+    links.ShowBridgeWindow = [formTcp, eingang] {
+        // The panel connects to the bridge address the acquisition window uses now.
+        formTcp->BridgeHost = eingang->Polling->BridgeHost;
+        formTcp->BridgePort = eingang->Polling->BridgePort;
+        formTcp->exec();
+    };
     main.SetLinks(std::move(links));
 
     // Settings are read once every long-lived window exists.
