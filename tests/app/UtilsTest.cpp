@@ -1,6 +1,7 @@
 #include "app/Ansi.h"
 #include "app/Utils.h"
 #include "support/TestSupport.h"
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QThread>
@@ -156,8 +157,15 @@ TEST(Utils, KillProcessByNameEndsTheProgramAndItsChildren) {
     QThread::msleep(200);
     KillProcessByName("KURIM_KILLME.EXE", true, true);
     EXPECT_TRUE(WaitFor([&] { return p.state() == QProcess::NotRunning; }, 3000));
-    QProcess pg;
-    pg.start("pgrep", {"-f", "kurimtestmarker"});
-    pg.waitForFinished();
-    EXPECT_TRUE(pg.readAllStandardOutput().trimmed().isEmpty());
+    // No living process of the tree is left (an ended, unreaped one does not count).
+    QStringList alive;
+    for (const QString& pid : QDir("/proc").entryList(QDir::Dirs)) {
+        QFile cmd("/proc/" + pid + "/cmdline"), stat("/proc/" + pid + "/stat");
+        if (!cmd.open(QIODevice::ReadOnly) || !stat.open(QIODevice::ReadOnly)) continue;
+        const QByteArray st = stat.readAll();
+        const qsizetype close = st.lastIndexOf(')');
+        if (cmd.readAll().contains("kurimtestmarker") && close > 0 && st.mid(close + 2, 1) != "Z")
+            alive << pid;
+    }
+    EXPECT_TRUE(alive.isEmpty()) << alive.join(' ').toStdString();
 }
