@@ -1,6 +1,7 @@
 // The polling loop without windows: serial lines from a pseudo-terminal and from the simulator,
 // the bridge dialogue against the bridge simulator, and faults of the device.
 #include "PollingTestSupport.h"
+#include <QCoreApplication>
 #include "acquisition/Polling.h"
 #include "app/Global.h"
 #include "app/Values.h"
@@ -141,7 +142,7 @@ TEST(Polling, OpenSerialReportsWhatFailed) {
 
 TEST(Polling, SimulatorValuesArriveThroughTheRunningTimer) {
     TempProgramFolder folder(false);
-    SimChild sim({"--type", "8", "--pty", "--baud", "115200", "--seed", "7"});
+    SimProcess sim({"--type", "8", "--pty", "--baud", "115200", "--seed", "7"});
     ASSERT_FALSE(sim.firstLine.isEmpty());
     MapPort(folder, 3, sim.firstLine);
     DeviceType = 8;

@@ -1,4 +1,4 @@
-#include "LinkTestSupport.h"
+#include "support/DeviceTestSupport.h"
 #include "app/Global.h"
 #include "app/IniFile.h"
 #include "link/TcpBtle.h"

@@ -1,5 +1,5 @@
 #include "FakeCp210x.h"
-#include "LinkTestSupport.h"
+#include "support/DeviceTestSupport.h"
 #include "app/IniFile.h"
 #include "link/Dongle.h"
 #include <QElapsedTimer>

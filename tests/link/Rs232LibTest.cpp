@@ -1,5 +1,5 @@
 #include "FakeCp210x.h"
-#include "LinkTestSupport.h"
+#include "support/DeviceTestSupport.h"
 #include "link/Rs232Lib.h"
 #include <QElapsedTimer>
 #include <QTimer>

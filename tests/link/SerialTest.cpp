@@ -1,4 +1,4 @@
-#include "LinkTestSupport.h"
+#include "support/DeviceTestSupport.h"
 #include "link/PortMap.h"
 #include "link/Serial.h"
 #include <QFile>

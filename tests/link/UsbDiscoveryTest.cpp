@@ -1,4 +1,4 @@
-#include "LinkTestSupport.h"
+#include "support/DeviceTestSupport.h"
 #include "link/UsbDiscovery.h"
 #include <QDir>
 #include <QFile>

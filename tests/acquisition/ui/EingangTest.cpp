@@ -34,7 +34,7 @@ struct EingangFixture : ::testing::Test {
 };
 
 TEST_F(EingangFixture, SavedPortOpensAtStartAndSimulatorValuesArrive) {
-    SimChild sim({"--type", "3", "--pty", "--seed", "3"});
+    SimProcess sim({"--type", "3", "--pty", "--seed", "3"});
     ASSERT_FALSE(sim.firstLine.isEmpty());
     MapPort(folder, 7, sim.firstLine);
     WriteSetting(folder, "COMPORT", "7");
@@ -165,11 +165,11 @@ TEST_F(EingangFixture, PortOfText) {
 
 // The BLE dongle simulator on a pseudo-terminal, found by its USB identity in a fake sysfs tree.
 struct DongleFixture : EingangFixture {
-    std::unique_ptr<SimChild> dongle;
+    std::unique_ptr<SimProcess> dongle;
     void SetUp() override {
         const QString sys = folder.file("sys");
-        dongle = std::make_unique<SimChild>(QStringList{"--dongle", "--devices", "2", "--sysfs",
-                                                        sys, "--link", folder.file("dongle")});
+        dongle = std::make_unique<SimProcess>(QStringList{"--dongle", "--devices", "2", "--sysfs",
+                                                          sys, "--link", folder.file("dongle")});
         ASSERT_FALSE(dongle->firstLine.isEmpty());
         MapPort(folder, 30, folder.file("dongle"));
         qputenv("KURIM_SYSFS", sys.toLocal8Bit());

@@ -1,37 +1,18 @@
 #include "link/TcpBtle.h"
 #include "link/ui/FormTCP.h"
-#include "support/TestSupport.h"
+#include "support/DeviceTestSupport.h"
 #include <QPlainTextEdit>
-#include <QProcess>
-#include <QTcpServer>
 #include <QPushButton>
 #include <gtest/gtest.h>
 
 namespace {
 
-// The bridge simulator on a free port; ends with the object.
-struct BridgeSim {
-    BridgeSim() {
-        QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost, 0);
-        port = probe.serverPort();
-        probe.close();
-        process.start(BinDir() + "kurim-sim",
-                      {"--bridge", "--port", QString::number(port), "--scan-ms", "0"});
-        process.waitForReadyRead(5000); // "listening on ..."
-    }
-    ~BridgeSim() {
-        process.kill();
-        process.waitForFinished(3000);
-    }
-    QProcess process;
-    quint16 port = 0;
-};
-
 TEST(FormTCP, ButtonsDriveTheClientAndTheLogShowsIt) {
     TempProgramFolder folder(false);
-    BridgeSim sim;
-    const quint16 port = sim.port;
+    const quint16 port = FreeTcpPort();
+    SimProcess sim(
+        {"--bridge", "--port", QString::number(port), "--scan-ms", "0"}); // "listening on ..."
+    ASSERT_TRUE(sim.started());
     TBridgeClient client;
     TFormTCP form(&client);
     form.BridgeHost = "127.0.0.1";

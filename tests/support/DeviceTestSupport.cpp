@@ -1,4 +1,4 @@
-#include "LinkTestSupport.h"
+#include "support/DeviceTestSupport.h"
 #include "app/Global.h"
 #include "app/IniFile.h"
 #include <QCoreApplication>
@@ -31,7 +31,7 @@ void PtyPair::CloseMaster() {
     master = -1;
 }
 
-void PtyPair::Send(const QByteArray& bytes) const {
+void PtyPair::Send(const QByteArray& bytes, bool runEvents) const {
     qsizetype done = 0;
     QElapsedTimer t;
     t.start();
@@ -39,8 +39,10 @@ void PtyPair::Send(const QByteArray& bytes) const {
         const ssize_t n = ::write(master, bytes.constData() + done, size_t(bytes.size() - done));
         if (n > 0)
             done += n;
-        else
+        else if (runEvents)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5); // the reader drains
+        else
+            QThread::msleep(2);
     }
 }
 
@@ -59,7 +61,7 @@ void PtyPair::Feed(const QByteArray& bytes) {
     timer->start(2);
 }
 
-QByteArray PtyPair::Receive(int ms) const {
+QByteArray PtyPair::Receive(int ms, bool runEvents) const {
     QByteArray got;
     QElapsedTimer t;
     t.start();
@@ -70,7 +72,7 @@ QByteArray PtyPair::Receive(int ms) const {
             got.append(buffer, n);
             continue;
         }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        if (runEvents) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         QThread::msleep(2);
     }
     return got;

@@ -1,5 +1,5 @@
 #pragma once
-// Helpers for the device-link tests: pseudo-terminal pairs, the simulator as a child process,
+// Helpers for tests that talk to devices: pseudo-terminal pairs, the simulator as a child process,
 // and the port map of the temporary program folder.
 #include "support/TestSupport.h"
 #include <QByteArray>
@@ -14,12 +14,14 @@ public:
     PtyPair();
     ~PtyPair();
     bool ok() const { return master >= 0; }
-    void Send(const QByteArray& bytes) const;
+    // Both wait with the event loop running unless runEvents is false (tests that drive the
+    // program's ticks themselves must not have them run in between).
+    void Send(const QByteArray& bytes, bool runEvents = true) const;
     // Feeds the bytes from the event loop as fast as the reader takes them (for data larger than
     // the terminal's buffer).
     void Feed(const QByteArray& bytes);
     // Everything the program wrote, collected for up to ms milliseconds (the event loop runs).
-    QByteArray Receive(int ms = 200) const;
+    QByteArray Receive(int ms = 200, bool runEvents = true) const;
     void CloseMaster();
     int master = -1;
     QString slave;
